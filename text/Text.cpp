@@ -26,7 +26,7 @@ size_t NextCharStart(std::string_view t, size_t i) {
 
 bool BytesMatch(const char* at, std::string_view needle, bool ignoreCase) {
   if (!ignoreCase) {
-    return std::equal(needle.begin(), needle.end(), at);
+    return std::string_view(at, needle.size()) == needle;
   }
   for (size_t i = 0; i < needle.size(); ++i) {
     if (FoldAscii(at[i]) != FoldAscii(needle[i])) {
@@ -36,17 +36,14 @@ bool BytesMatch(const char* at, std::string_view needle, bool ignoreCase) {
   return true;
 }
 
-// Calls onMatch(index) for each character start where needle matches, in
-// order, until it returns false.
+// Calls onMatch(index) for each character start where the non-empty needle
+// matches, in order, until it returns false.
 template <typename OnMatch>
 void ScanMatches(std::string_view haystack, std::string_view needle, bool ignoreCase,
                  OnMatch onMatch) {
   size_t i = 0;
   while (haystack.size() - i >= needle.size()) {
     if (BytesMatch(haystack.data() + i, needle, ignoreCase) && !onMatch(i)) {
-      return;
-    }
-    if (i == haystack.size()) {
       return;
     }
     i = NextCharStart(haystack, i);

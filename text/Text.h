@@ -29,6 +29,8 @@ int32_t ByteCodeAt(const Text& t, int32_t pos = 1);
 int32_t FindFirst(const Text& haystack, const Text& needle, bool ignoreCase);
 int32_t FindLast(const Text& haystack, const Text& needle, bool ignoreCase);
 
+// Pieces between delimiters found at character starts, never case-folded.
+// The empty Text gives no piece; a delimiter at the end opens no empty one.
 TextList SplitAt(const Text& t, const Text& delimiter);
 
 Text ConcatParts(std::initializer_list<std::string_view> parts);
