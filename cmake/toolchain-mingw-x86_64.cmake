@@ -1,12 +1,5 @@
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(VK_TRIPLE x86_64-w64-mingw32)
-# The posix thread model: GoogleTest needs std::mutex, which the win32 model lacks.
-set(CMAKE_C_COMPILER ${VK_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VK_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${VK_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${VK_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/MinGWToolchain.cmake)
+# Test programs run under 64-bit Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
