@@ -5,6 +5,8 @@
 set -u
 exe=${1:?usage: inspect-exe.sh EXE}
 objdump=i686-w64-mingw32-objdump
+# objdump translates its labels; the checks read the English ones.
+export LC_ALL=C
 ok=0
 
 fail() { echo "inspect: $*" >&2; ok=1; }
