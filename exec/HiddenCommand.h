@@ -12,3 +12,6 @@ Text BytesToText(const char* bytes, int32_t length);
 
 // 3 on the NT family, 2 on Windows 95/98/Me, 1 on Win32s, 0 otherwise.
 int32_t GetOsType();
+
+// The interpreter's command-line prefix for an OS type of GetOsType.
+const char* InterpreterPrefix(int32_t osType);

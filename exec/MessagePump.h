@@ -22,3 +22,10 @@ void PumpIfInputPending();
 // Waits interval x unit factor milliseconds (unit 0: ms, 1: s, 2: min,
 // 3: h, other: the value itself) while dispatching messages. Always true.
 bool PumpingWait(int32_t interval, int64_t unit = 0);
+
+// Milliseconds per step of a PumpingWait unit.
+int64_t PumpingWaitFactor(int64_t unit);
+
+// -(interval x factor x 10,000) in 100 ns units, truncated toward zero: the
+// relative due time SetWaitableTimer takes. Clamped to the 64-bit range.
+int64_t PumpingDueTime(int32_t interval, int64_t unit);
