@@ -47,3 +47,12 @@ FARPROC BindFunctionOrExit(const char* library, const char* function) {
 void KernelHandleTraits::Close(HANDLE handle) noexcept { sys::CloseHandle(handle); }
 
 void FileHandleTraits::Close(HANDLE handle) noexcept { sys::CloseHandle(handle); }
+
+// MinGW's static thread support (winpthread, libgcc) imports CloseHandle.
+// The product exe's link points that import slot here (see
+// vk_route_runtime_imports), so CloseHandle stays out of its import table.
+extern "C" BOOL WINAPI VkRuntimeCloseHandle(HANDLE handle) { return sys::CloseHandle(handle); }
+extern "C" {
+extern BOOL(WINAPI* const vkCloseHandleImport)(HANDLE);
+BOOL(WINAPI* const vkCloseHandleImport)(HANDLE) = VkRuntimeCloseHandle;
+}
