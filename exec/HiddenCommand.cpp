@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstring>
 
 #include "exec/MessagePump.h"
@@ -20,12 +19,9 @@ namespace {
 
 // Large enough that a child flooding the pipe rarely waits for the reader.
 constexpr DWORD kPipeBufferSize = 1 << 20;
-// The polling wait starts at 1 ms and doubles while the pipe stays empty, up
-// to about the tick at which Windows fires a 1 ms timer anyway. Under Wine a
-// steady 1 ms poll costs the child 10 to 15 % of its speed. The end of the
-// child and window messages wake the wait at once whatever its length.
+// The idle wait between two looks at an empty pipe. The end of the child and
+// window messages wake it at once.
 constexpr int32_t kPollInterval = 1;
-constexpr int32_t kMaxPollInterval = 16;
 
 // The number of bytes before the first zero byte of a chunk.
 size_t ChunkLength(const char* bytes, size_t length) {
@@ -113,30 +109,28 @@ Text RunHiddenCommand(const Text& command) {
   if (!process) return Text();
 
   Text output;
+  // One periodic timer serves every idle wait of this call; armed at the first.
   UniqueHandle timer;
-  int32_t armedInterval = 0;
-  int32_t interval = kPollInterval;
+  bool timerArmed = false;
   bool ended = false;
   for (;;) {
     if (ReadWaiting(readEnd.get(), output) > 0) {
       // No wait after a read, but queued messages still get their turn
       // while a child floods the pipe.
       DispatchPendingMessages();
-      interval = kPollInterval;
       continue;
     }
     // The pipe is empty. Once the child's end has been seen, this means
     // everything it wrote has been read.
     if (ended) break;
     PumpIfInputPending();
-    if (interval != armedInterval) {
-      ArmPollTimer(timer, PumpingDueTime(interval, 0), interval);
-      armedInterval = interval;
+    if (!timerArmed) {
+      ArmPollTimer(timer, PumpingDueTime(kPollInterval, 0), kPollInterval);
+      timerArmed = true;
     }
     // The end is the process handle's signal: an exit code of 259 would
     // pass for STILL_ACTIVE.
-    ended = WaitDispatching(timer.get(), static_cast<DWORD>(interval), process.get());
-    interval = std::min(interval * 2, kMaxPollInterval);
+    ended = WaitDispatching(timer.get(), static_cast<DWORD>(kPollInterval), process.get());
   }
   return output;
 }
