@@ -4,16 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <type_traits>
 #include <vector>
 
-#include "exec/UniqueHandle.h"
+#include "tests/support/RunningProgram.h"
 
 namespace {
 
@@ -24,32 +21,6 @@ constexpr int kButton1 = 100;
 constexpr int kPathBox = 110;
 constexpr int kLogBox = 120;
 constexpr int kButton2 = 130;
-
-// The program under test; under Wine a Unix path is reached through Z:.
-std::string ProgramPath() {
-  std::string path = VK_APP_EXE;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  std::replace(path.begin(), path.end(), '/', '\\');
-  return path;
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
-
-std::string TextOf(HWND hwnd) {
-  const auto length = SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const auto copied =
-      SendMessageA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(copied));
-  return text;
-}
 
 INPUT KeyInput(WORD key, bool up) {
   INPUT input{};
@@ -73,77 +44,27 @@ void PressKey(WORD key, std::vector<WORD> modifiers = {}) {
 }
 
 // One running instance of the program; closed (or killed) when the test ends.
-class RunningProgram {
+class RunningApp : public RunningProgram {
  public:
-  RunningProgram() {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::string commandLine = "\"" + ProgramPath() + "\"";
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-      return;
-    }
-    process_.reset(info.hProcess);
-    UniqueHandle thread(info.hThread);
-    const DWORD processId = info.dwProcessId;
-    HWND found = nullptr;
-    const bool shown = WaitUntil([&] {
-      found = FindWindowA(nullptr, kCaption);
-      DWORD owner = 0;
-      if (found != nullptr) GetWindowThreadProcessId(found, &owner);
-      return found != nullptr && owner == processId && IsWindowVisible(found);
-    });
-    if (!shown) return;
-    window_ = found;
-    threadId_ = GetWindowThreadProcessId(window_, nullptr);
-  }
-
-  RunningProgram(const RunningProgram&) = delete;
-  RunningProgram& operator=(const RunningProgram&) = delete;
-
-  ~RunningProgram() {
-    if (!process_) return;
-    if (WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-      PostMessageA(window_, WM_CLOSE, 0, 0);
-      if (WaitForSingleObject(process_.get(), kTimeoutMs) == WAIT_TIMEOUT) {
-        TerminateProcess(process_.get(), 1);
-      }
-    }
-  }
-
-  HWND Window() const { return window_; }
-  HWND Control(int id) const { return GetDlgItem(window_, id); }
+  RunningApp()
+      : RunningProgram(WindowsPathOf(VK_APP_EXE), 0, nullptr, kCaption, kTimeoutMs) {}
 
   HWND Focus() const {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    return GetGUIThreadInfo(threadId_, &info) ? info.hwndFocus : nullptr;
+    return GetGUIThreadInfo(ThreadId(), &info) ? info.hwndFocus : nullptr;
   }
   int FocusId() const { return GetDlgCtrlID(Focus()); }
   bool WaitForFocus(int id) const {
     return WaitUntil([&] { return FocusId() == id; });
   }
-
-  // The exit code once the process has ended; -1 if it does not end in time.
-  long long WaitForExit() const {
-    if (WaitForSingleObject(process_.get(), kTimeoutMs) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(process_.get(), &code);
-    return code;
-  }
-  bool Running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
-
- private:
-  UniqueHandle process_;
-  HWND window_ = nullptr;
-  DWORD threadId_ = 0;
+  long long WaitForExit() const { return RunningProgram::WaitForExit(kTimeoutMs); }
 };
 
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(app_.Window(), nullptr) << "window not found"; }
-  RunningProgram app_;
+  RunningApp app_;
 };
 
 TEST_F(MainWindowTest, WindowIsCentredWithAFixedFrame) {
@@ -209,7 +130,7 @@ TEST_F(MainWindowTest, ControlsFollowTheLayoutInCreationOrder) {
     EXPECT_EQ(rect.right, want.rect.right);
     EXPECT_EQ(rect.bottom, want.rect.bottom);
 
-    EXPECT_EQ(TextOf(child), want.text);
+    EXPECT_EQ(WindowText(child), want.text);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(child, GWL_STYLE)), want.style);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(child, GWL_EXSTYLE)), want.exStyle);
     EXPECT_TRUE(IsWindowEnabled(child));
@@ -241,7 +162,7 @@ TEST_F(MainWindowTest, ModifiedTabAndEscHaveNoEffect) {
   PressKey(VK_ESCAPE, {VK_SHIFT});
   PressKey(VK_TAB);
   PressKey('X');
-  EXPECT_TRUE(WaitUntil([&] { return TextOf(app_.Control(kPathBox)) == "x"; }));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(app_.Control(kPathBox)) == "x"; }));
   EXPECT_EQ(app_.FocusId(), kPathBox);
   EXPECT_TRUE(app_.Running());
 }
@@ -254,7 +175,7 @@ TEST(MainWindowClose, EscClosesTheProgramWithExitCodeZero) {
   } cases[] = {{0, kButton1}, {2, kLogBox}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.focus);
-    RunningProgram app;
+    RunningApp app;
     ASSERT_NE(app.Window(), nullptr);
     ASSERT_TRUE(app.WaitForFocus(kButton1));
     for (int i = 0; i < c.tabs; ++i) PressKey(VK_TAB);
@@ -270,7 +191,7 @@ TEST_F(MainWindowTest, EnterStartsANewLineOnlyInTheLogBox) {
   ASSERT_TRUE(app_.WaitForFocus(kPathBox));
   PressKey(VK_RETURN);
   PressKey('A');
-  EXPECT_TRUE(WaitUntil([&] { return TextOf(app_.Control(kPathBox)) == "a"; }));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(app_.Control(kPathBox)) == "a"; }));
   EXPECT_EQ(app_.FocusId(), kPathBox);
 
   PressKey(VK_TAB);
@@ -278,8 +199,8 @@ TEST_F(MainWindowTest, EnterStartsANewLineOnlyInTheLogBox) {
   PressKey('A');
   PressKey(VK_RETURN);
   PressKey('B');
-  EXPECT_TRUE(WaitUntil([&] { return TextOf(app_.Control(kLogBox)) == "a\r\nb"; }))
-      << TextOf(app_.Control(kLogBox));
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(app_.Control(kLogBox)) == "a\r\nb"; }))
+      << WindowText(app_.Control(kLogBox));
   EXPECT_TRUE(app_.Running());
 }
 
@@ -351,18 +272,18 @@ TEST_F(MainWindowTest, LogEntryGoesToTheEndWhateverTheSelection) {
   // An empty path box makes the manual clean-up log a single entry.
   PostMessageA(app_.Control(kButton2), BM_CLICK, 0, 0);
   const std::string entry = "请输入一个地址\r\n";
-  EXPECT_TRUE(WaitUntil([&] { return TextOf(log) == "typed text" + entry; })) << TextOf(log);
+  EXPECT_TRUE(WaitUntil([&] { return WindowText(log) == "typed text" + entry; })) << WindowText(log);
 
   // The caret stands after the entry: typing there adds at the very end.
   SendMessageA(log, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("Z"));
-  EXPECT_EQ(TextOf(log), "typed text" + entry + "Z");
+  EXPECT_EQ(WindowText(log), "typed text" + entry + "Z");
 }
 
 TEST_F(MainWindowTest, ClosingDuringACommandStillExitsWithZero) {
   const HWND log = app_.Control(kLogBox);
   PostMessageA(app_.Control(kButton1), BM_CLICK, 0, 0);
   // The first product's query has run; the second one's is running now.
-  ASSERT_TRUE(WaitUntil([&] { return !TextOf(log).empty(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !WindowText(log).empty(); }));
   PostMessageA(app_.Window(), WM_CLOSE, 0, 0);
   EXPECT_EQ(app_.WaitForExit(), 0);
 }

@@ -3,12 +3,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "exec/UniqueHandle.h"
+#include "tests/support/RunningProgram.h"
 
 // The real program under Wine, with stand-ins for sc, net and netsh next to
 // it (cmd.exe finds a command in the current directory first) and real
@@ -23,19 +24,11 @@ constexpr int kAutoCleanButtonId = 100;
 constexpr int kManualCleanButtonId = 130;
 // Each console command costs up to half a second under Wine.
 constexpr DWORD kClickTimeoutMs = 120000;
+constexpr DWORD kWindowTimeoutMs = 30000;
 
 const std::string kViewerNotFound = "没有发现看图王服务";
 const std::string kArchiverNotFound = "没有发现好压服务";
 const std::string kInvalidFolder = "请输入有效的2345看图王根目录,或者好压的根目录";
-
-// The build names the program by its Unix path; Wine maps / to Z:\.
-std::string ProgramPath() {
-  std::string path = "Z:" VK_EXE_PATH;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
 
 void WriteBytes(const fs::path& file, const std::string& bytes) {
   fs::create_directories(file.parent_path());
@@ -175,9 +168,9 @@ class EndToEnd : public testing::Test {
     app_ = root_ / "app";
     fs::remove_all(root_);
     fs::create_directories(app_);
-    ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), (app_ / "Vostrel_Kelvandi.exe").string().c_str(),
-                          FALSE))
-        << ProgramPath();
+    const std::string built = WindowsPathOf(VK_EXE_PATH);
+    ASSERT_TRUE(CopyFileA(built.c_str(), (app_ / "Vostrel_Kelvandi.exe").string().c_str(), FALSE))
+        << built;
     WriteBytes(app_ / "sc.bat", kScBat);
     WriteBytes(app_ / "net.bat", kNetBat);
     WriteBytes(app_ / "netsh.bat", kNetshBat);
@@ -189,13 +182,8 @@ class EndToEnd : public testing::Test {
   }
 
   void TearDown() override {
-    if (process_) {
-      if (WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_.get(), 1);
-        WaitForSingleObject(process_.get(), 10000);
-      }
-      process_.reset();
-    }
+    // The program must be gone before its folder can be removed.
+    program_.reset();
     std::error_code ignored;
     fs::remove_all(root_, ignored);
   }
@@ -222,57 +210,28 @@ class EndToEnd : public testing::Test {
   }
 
   void Start() {
-    const std::string exe = (app_ / "Vostrel_Kelvandi.exe").string();
-    std::string commandLine = "\"" + exe + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
     // Detached, as from Explorer: its console children then get consoles of their own.
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                               DETACHED_PROCESS, nullptr, root_.string().c_str(), &startup, &info));
-    process_.reset(info.hProcess);
-    UniqueHandle thread(info.hThread);
-    processId_ = info.dwProcessId;
-    for (int i = 0; i < 300 && window_ == nullptr; ++i) {
-      Sleep(100);
-      EnumWindows(
-          [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* self = reinterpret_cast<EndToEnd*>(param);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if (pid != self->processId_ || !IsWindowVisible(hwnd)) return TRUE;
-            self->window_ = hwnd;
-            return FALSE;
-          },
-          reinterpret_cast<LPARAM>(this));
-    }
-    ASSERT_NE(window_, nullptr) << "the program showed no window";
+    program_ = std::make_unique<RunningProgram>((app_ / "Vostrel_Kelvandi.exe").string(),
+                                                DETACHED_PROCESS, root_.string().c_str(), nullptr,
+                                                kWindowTimeoutMs);
+    ASSERT_NE(program_->Window(), nullptr) << "the program showed no window";
   }
 
-  std::string ControlText(int id) const {
-    const HWND control = GetDlgItem(window_, id);
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(control, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 5000, &length);
-    std::string text(length + 1, '\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_BLOCK, 5000, &copied);
-    text.resize(copied);
-    return text;
-  }
+  HWND Control(int id) const { return program_->Control(id); }
+  std::string ControlText(int id) const { return WindowText(Control(id)); }
 
   std::string PathBox() const { return ControlText(kPathBoxId); }
   std::string Log() const { return ControlText(kLogBoxId); }
 
   void SetPathBox(const std::string& text) {
-    SendMessageA(GetDlgItem(window_, kPathBoxId), WM_SETTEXT, 0,
+    SendMessageA(Control(kPathBoxId), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(text.c_str()));
   }
 
   // Clicks and waits until the log holds the entry count times: the last
   // entry of the click.
   void ClickAndWait(int buttonId, const std::string& lastEntry, std::size_t count = 1) {
-    PostMessageA(GetDlgItem(window_, buttonId), BM_CLICK, 0, 0);
+    PostMessageA(Control(buttonId), BM_CLICK, 0, 0);
     const DWORD start = GetTickCount();
     while (CountOf(Log(), lastEntry + "\r\n") < count) {
       ASSERT_LT(GetTickCount() - start, kClickTimeoutMs) << "log so far:\n" << Log();
@@ -291,19 +250,17 @@ class EndToEnd : public testing::Test {
   }
 
   void CloseAndExpectExitCode0() {
-    PostMessageA(window_, WM_CLOSE, 0, 0);
-    ASSERT_EQ(WaitForSingleObject(process_.get(), 30000), WAIT_OBJECT_0);
+    PostMessageA(program_->Window(), WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(program_->Process(), 30000), WAIT_OBJECT_0);
     DWORD code = 1;
-    GetExitCodeProcess(process_.get(), &code);
+    GetExitCodeProcess(program_->Process(), &code);
     EXPECT_EQ(code, 0u);
   }
 
   fs::path root_;
   fs::path app_;
   std::vector<fs::path> sentinels_;
-  UniqueHandle process_;
-  DWORD processId_ = 0;
-  HWND window_ = nullptr;
+  std::unique_ptr<RunningProgram> program_;
 };
 
 TEST_F(EndToEnd, AutoCleanBothProductsFound) {
