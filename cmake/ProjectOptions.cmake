@@ -9,6 +9,13 @@ function(vk_target_defaults target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
       -finput-charset=UTF-8 -fexec-charset=CP936)
   endif()
+  # One section per function and datum, so that an exe's link can drop the
+  # unused ones (vk_release_executable).
+  if(MINGW)
+    target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+  elseif(MSVC)
+    target_compile_options(${target} PRIVATE /Gy /Gw)
+  endif()
   if(VK_SANITIZE AND NOT WIN32)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined
       -fno-sanitize-recover=all -fno-omit-frame-pointer)
@@ -31,10 +38,13 @@ macro(vk_use_googletest)
     set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
     set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
     add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    # Found before GoogleTest's own empty customisation header.
+    target_include_directories(gtest BEFORE PUBLIC ${PROJECT_SOURCE_DIR}/tests/support/googletest)
   endif()
 endmacro()
 
-# A GoogleTest program registered with ctest (under wine64 when cross-built).
+# A GoogleTest program registered with ctest; cross-built, it runs under the
+# toolchain's emulator and needs the Wine prefix of the test preset.
 function(vk_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -45,4 +55,7 @@ function(vk_add_gtest name)
     vk_target_defaults(${name})
   endif()
   add_test(NAME ${name} COMMAND ${name})
+  if(WIN32)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine_prefix LABELS wine)
+  endif()
 endfunction()
