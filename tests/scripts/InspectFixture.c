@@ -1,0 +1,9 @@
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
+  (void)instance;
+  (void)previous;
+  (void)commandLine;
+  (void)show;
+  return (int)(GetTickCount64() & 1);
+}
