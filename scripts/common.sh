@@ -97,6 +97,19 @@ vk_prepare_prefix() {
 }
 
 vk_set_up_prefix() {
+  if [ -n "${DISPLAY:-}" ]; then
+    vk_set_up_prefix_on_display
+    return
+  fi
+  # A prefix set up with no display at all leaves the program's next start
+  # without a display driver: a virtual display of its own serves for it.
+  (
+    trap vk_stop_started EXIT
+    vk_start_xvfb && vk_set_up_prefix_on_display
+  )
+}
+
+vk_set_up_prefix_on_display() {
   vk_log "setting up the Wine prefix $WINEPREFIX"
   rm -f "$WINEPREFIX/.vk-ready"
   mkdir -p "$WINEPREFIX" || return 1

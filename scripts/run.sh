@@ -36,6 +36,11 @@ VK_STARTED_PIDS+=($!)
 sleep "${VK_SCREENSHOT_DELAY:-6}"
 shot="$VK_BUILD/screenshot.png"
 # Xvfb's root is black and Wine draws no frame without a window manager:
-# trimming the black leaves the window.
-import -window root png:- | convert - -trim +repage "$shot"
+# trimming the black leaves the window. A first start in a new prefix takes
+# longer: an all-black screen trims to one pixel, so wait and try again.
+for attempt in $(seq 90); do
+  import -window root png:- | convert - -trim +repage "$shot" 2>/dev/null
+  [ "$(identify -format '%w' "$shot" 2>/dev/null)" -gt 1 ] 2>/dev/null && break
+  sleep 1
+done
 echo "screenshot: $shot"

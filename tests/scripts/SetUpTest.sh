@@ -51,6 +51,8 @@ stub wine32 'echo "wine32 $*" >>"$VK_TEST_CALLS"
 
 export PATH="$work/bin:$PATH" VK_TEST_CALLS="$work/calls" VK_TEST_INSTALLED="$work/installed"
 export VK_TEST_ARCHS="$work/archs" VK_TEST_UID=0 VK_TEST_BOOT=ok VK_TEST_KERNEL32=yes
+# With a display named, the set-up starts no Xvfb of its own.
+export DISPLAY=:0
 
 # Runs one function of common.sh in a fresh shell with the stand-ins.
 run() {
