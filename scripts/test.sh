@@ -73,10 +73,16 @@ if vk_machine_runs_32bit; then
   vk_log "building the program for win64 (compile check)"
   check "the program compiles for 64-bit Windows" vk_build win64 Vostrel_Kelvandi
 else
-  # Not counted as a failure, or no run could pass on such a machine; said
-  # loudly instead.
-  vk_log "NOTE: $VK_WINE32 does not start here (a kernel without 32-bit support):" \
-    "the Windows tests run as 64-bit code under wine64; the 32-bit exe is only inspected"
+  # A kernel without 32-bit support is not counted as a failure, or no run
+  # could pass on such a machine; it is said loudly instead. A missing
+  # wine32 is a failed install.
+  if vk_installed wine32:i386; then
+    vk_log "NOTE: $VK_WINE32 does not start here (a kernel without 32-bit support):" \
+      "the Windows tests run as 64-bit code under wine64; the 32-bit exe is only inspected"
+  else
+    echo "wine32:i386 is not installed: the Windows tests run as 64-bit code" >&2
+    failed=$((failed + 1))
+  fi
   run_preset win32 -LE wine && inspect_product
   run_preset win64
 fi
