@@ -101,8 +101,11 @@ Text RunHiddenCommand(const Text& command) {
   // CreateProcessA may write into the command line: it gets its own copy.
   Text commandLine = ConcatText(InterpreterPrefix(GetOsType()), command);
   PROCESS_INFORMATION child = {};
-  const BOOL created = sys::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                           nullptr, nullptr, &startup, &child);
+  // A console without a window, shared by the tools the interpreter starts:
+  // nothing flashes up, even where a terminal application hosts consoles, and
+  // no console window is made per command (a quarter second each under Wine).
+  const BOOL created = sys::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                           CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child);
   UniqueHandle thread(created ? child.hThread : nullptr);
   UniqueHandle process(created ? child.hProcess : nullptr);
   writeEnd.reset();

@@ -2,6 +2,7 @@
 //   write N    writes N bytes of OutputPattern to standard output
 //   sleep MS   sleeps MS milliseconds
 //   zero       writes "abc", a zero byte and "def" in one write
+//   console    writes "window" or "no window": whether its console has one
 #include <windows.h>
 
 #include <algorithm>
@@ -38,6 +39,9 @@ int main(int argc, char** argv) {
   }
   if (argc == 2 && std::strcmp(argv[1], "zero") == 0) {
     return WriteAll(std::string("abc\0def", 7));
+  }
+  if (argc == 2 && std::strcmp(argv[1], "console") == 0) {
+    return WriteAll(GetConsoleWindow() ? "window\r\n" : "no window\r\n");
   }
   return 2;
 }

@@ -173,6 +173,17 @@ BOOL WINAPI LedgerCreateProcessA(LPCSTR application, LPSTR commandLine,
   return ok;
 }
 
+// The launch without CREATE_NO_WINDOW: the console is only hidden.
+BOOL WINAPI HiddenConsoleCreateProcessA(LPCSTR application, LPSTR commandLine,
+                                        LPSECURITY_ATTRIBUTES processSecurity,
+                                        LPSECURITY_ATTRIBUTES threadSecurity, BOOL inheritHandles,
+                                        DWORD flags, LPVOID environment, LPCSTR directory,
+                                        LPSTARTUPINFOA startup, LPPROCESS_INFORMATION info) {
+  return LedgerCreateProcessA(application, commandLine, processSecurity, threadSecurity,
+                              inheritHandles, flags & ~static_cast<DWORD>(CREATE_NO_WINDOW),
+                              environment, directory, startup, info);
+}
+
 HANDLE WINAPI LedgerCreateWaitableTimerA(LPSECURITY_ATTRIBUTES security, BOOL manualReset,
                                          LPCSTR name) {
   const HANDLE timer = ::CreateWaitableTimerA(security, manualReset, name);
@@ -282,7 +293,7 @@ TEST_F(StandInTest, StartsTheInterpreterHiddenWithOnePipeForBothOutputs) {
   EXPECT_EQ(RunHiddenCommand("echo \"q\" %PATH:~0,0%x"), "\"q\" x\r\n");
   EXPECT_EQ(gLedger.commandLine, "cmd.exe /c echo \"q\" %PATH:~0,0%x");
   EXPECT_TRUE(gLedger.inheritHandles);
-  EXPECT_EQ(gLedger.creationFlags, 0u);
+  EXPECT_EQ(gLedger.creationFlags, static_cast<DWORD>(CREATE_NO_WINDOW));
   EXPECT_EQ(gLedger.startup.dwFlags,
             static_cast<DWORD>(STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES));
   EXPECT_EQ(gLedger.startup.wShowWindow, SW_HIDE);
@@ -293,6 +304,21 @@ TEST_F(StandInTest, StartsTheInterpreterHiddenWithOnePipeForBothOutputs) {
   ASSERT_LE(gLedger.opened.size(), 5u);
   EXPECT_EQ(gLedger.startup.hStdOutput, gLedger.opened[1]);
   EXPECT_TRUE(gLedger.writeEndOpenAtCreation);
+  ExpectNoHandleLeft();
+}
+
+TEST_F(StandInTest, NeitherTheCommandNorWhatItStartsHasAConsoleWindow) {
+  // The product is a windowed program: it has no console that its children
+  // could share, whatever their flags. From here on, neither has this one.
+  FreeConsole();
+  const std::string probe = ChildCommand("console");
+  const std::string command = probe + "& cmd /c " + probe;
+  EXPECT_EQ(RunHiddenCommand(command), "no window\r\nno window\r\n");
+  // The probe can tell: a console that is only hidden is still a window.
+  // (Under Wine this needs an X display; without one neither has a window.)
+  SlotOverride<decltype(&::CreateProcessA)> hidden(sys::CreateProcessA,
+                                                   HiddenConsoleCreateProcessA);
+  EXPECT_EQ(RunHiddenCommand(command), "window\r\nwindow\r\n");
   ExpectNoHandleLeft();
 }
 
