@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "exec/MessagePump.h"
+#include "exec/PollCadence.h"
 #include "exec/PumpWait.h"
 #include "exec/SystemFunctions.h"
 #include "exec/UniqueHandle.h"
@@ -19,9 +20,6 @@ namespace {
 
 // Large enough that a child flooding the pipe rarely waits for the reader.
 constexpr DWORD kPipeBufferSize = 1 << 20;
-// The idle wait between two looks at an empty pipe. The end of the child and
-// window messages wake it at once.
-constexpr int32_t kPollInterval = 1;
 
 // The number of bytes before the first zero byte of a chunk.
 size_t ChunkLength(const char* bytes, size_t length) {
@@ -112,28 +110,32 @@ Text RunHiddenCommand(const Text& command) {
   if (!process) return Text();
 
   Text output;
-  // One periodic timer serves every idle wait of this call; armed at the first.
+  // One periodic timer serves the idle waits of this call; it is armed again
+  // only when the interval changes.
   UniqueHandle timer;
-  bool timerArmed = false;
+  int32_t armedInterval = 0;
+  int32_t interval = kFirstPollInterval;
   bool ended = false;
   for (;;) {
     if (ReadWaiting(readEnd.get(), output) > 0) {
       // No wait after a read, but queued messages still get their turn
       // while a child floods the pipe.
       DispatchPendingMessages();
+      interval = kFirstPollInterval;
       continue;
     }
     // The pipe is empty. Once the child's end has been seen, this means
     // everything it wrote has been read.
     if (ended) break;
     PumpIfInputPending();
-    if (!timerArmed) {
-      ArmPollTimer(timer, PumpingDueTime(kPollInterval, 0), kPollInterval);
-      timerArmed = true;
+    if (interval != armedInterval) {
+      ArmPollTimer(timer, PumpingDueTime(interval, 0), interval);
+      armedInterval = interval;
     }
     // The end is the process handle's signal: an exit code of 259 would
     // pass for STILL_ACTIVE.
-    ended = WaitDispatching(timer.get(), static_cast<DWORD>(kPollInterval), process.get());
+    ended = WaitDispatching(timer.get(), static_cast<DWORD>(interval), process.get());
+    interval = NextPollInterval(interval);
   }
   return output;
 }

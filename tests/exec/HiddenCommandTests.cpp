@@ -220,7 +220,9 @@ DWORD WINAPI FailMsgWaitForMultipleObjects(DWORD, const HANDLE*, BOOL, DWORD, DW
 // A pipe whose contents the test scripts, chunk by chunk.
 std::deque<std::string> gChunks;
 int gPeeks = 0;
+int gWaits = 0;
 int gWaitsWithChunksWaiting = 0;
+std::vector<LONG> gArmedPeriods;
 
 BOOL WINAPI CountingPeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD size, LPDWORD read,
                                   LPDWORD available, LPDWORD left) {
@@ -230,6 +232,12 @@ BOOL WINAPI CountingPeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD size, LPDWOR
 
 BOOL WINAPI ScriptedPeekNamedPipe(HANDLE, LPVOID, DWORD, LPDWORD, LPDWORD available, LPDWORD) {
   ++gPeeks;
+  // An empty chunk stands for one look at an empty pipe.
+  if (!gChunks.empty() && gChunks.front().empty()) {
+    gChunks.pop_front();
+    *available = 0;
+    return TRUE;
+  }
   *available = gChunks.empty() ? 0 : static_cast<DWORD>(gChunks.front().size());
   return TRUE;
 }
@@ -260,8 +268,17 @@ BOOL WINAPI ScriptedReadFile(HANDLE, LPVOID buffer, DWORD size, LPDWORD read, LP
 
 DWORD WINAPI CountingMsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL all,
                                                DWORD timeout, DWORD mask) {
+  ++gWaits;
   if (!gChunks.empty()) ++gWaitsWithChunksWaiting;
   return ::MsgWaitForMultipleObjects(count, handles, all, timeout, mask);
+}
+
+BOOL WINAPI RecordingSetWaitableTimer(HANDLE timer, const LARGE_INTEGER* due, LONG period,
+                                      PTIMERAPCROUTINE routine, LPVOID argument, BOOL resume) {
+  gArmedPeriods.push_back(period);
+  // The first firing comes one period after arming.
+  EXPECT_EQ(due->QuadPart, -10'000LL * period);
+  return ::SetWaitableTimer(timer, due, period, routine, argument, resume);
 }
 
 class StandInTest : public testing::Test {
@@ -270,7 +287,9 @@ class StandInTest : public testing::Test {
     gLedger = HandleLedger();
     gChunks.clear();
     gPeeks = 0;
+    gWaits = 0;
     gWaitsWithChunksWaiting = 0;
+    gArmedPeriods.clear();
   }
   void TearDown() override { DiscardQueuedMessages(); }
 
@@ -352,6 +371,31 @@ TEST_F(StandInTest, AFloodOfOutputNeitherWaitsNorHoldsMessagesBack) {
   EXPECT_EQ(RunHiddenCommand(ChildCommand("sleep 300")), std::string(kChunks, 'x'));
   EXPECT_EQ(gWaitsWithChunksWaiting, 0);
   EXPECT_GT(chunksLeftAtDispatch, kChunks / 2);
+  ExpectNoHandleLeft();
+}
+
+TEST_F(StandInTest, IdleWaitDoublesUpToItsCapAndAReadStartsItAgain) {
+  SlotOverride<decltype(&::PeekNamedPipe)> peek(sys::PeekNamedPipe, ScriptedPeekNamedPipe);
+  SlotOverride<decltype(&::ReadFile)> read(sys::ReadFile, ScriptedReadFile);
+  SlotOverride<decltype(&::SetWaitableTimer)> arm(sys::SetWaitableTimer,
+                                                  RecordingSetWaitableTimer);
+  gChunks = {"", "", "", "", "", "", "a", "", "", "b"};
+  // The script plays out in about 50 ms, long before the child ends; then the
+  // pipe stays empty and the wait backs off to its cap for good.
+  EXPECT_EQ(RunHiddenCommand(ChildCommand("sleep 300")), "ab");
+  EXPECT_EQ(gArmedPeriods, (std::vector<LONG>{1, 2, 4, 8, 16, 1, 2, 1, 2, 4, 8, 16}));
+  ExpectNoHandleLeft();
+}
+
+TEST_F(StandInTest, AQuietSecondCostsAFewDozenWaits) {
+  SlotOverride<decltype(&::MsgWaitForMultipleObjects)> wait(sys::MsgWaitForMultipleObjects,
+                                                            CountingMsgWaitForMultipleObjects);
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_EQ(RunHiddenCommand(ChildCommand("sleep 1000")), "");
+  const ULONGLONG elapsed = GetTickCount64() - start;
+  // About 60 at the 16 ms cap, with room for a timer that fires late; a
+  // steady 1 ms wait makes about 800.
+  EXPECT_LE(gWaits, static_cast<int>(elapsed / 12 + 10)) << elapsed << " ms";
   ExpectNoHandleLeft();
 }
 
