@@ -289,9 +289,10 @@ void ReportTimes(std::FILE* out, const char* what, const Sample& sample, double 
 
 void ReportCpu(std::FILE* out, const char* what, const Sample& sample, const char* target,
                bool met) {
-  std::fprintf(out, "%-34s %10.2f %% %10.2f %% %10.2f %% %17s   %s %s\n", what,
-               Median(sample.values[0]), Median(sample.values[1]),
-               Median(sample.values[kNoWindow]), "", target, target[0] ? Verdict(met) : "");
+  std::fprintf(out, "%-34s %10.2f %% %10.2f %% %10.2f %%", what, Median(sample.values[0]),
+               Median(sample.values[1]), Median(sample.values[kNoWindow]));
+  if (target[0]) std::fprintf(out, " %17s   %s %s", "", target, Verdict(met));
+  std::fprintf(out, "\n");
 }
 
 double Percentile(std::vector<double> values, int percent) {
