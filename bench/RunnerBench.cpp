@@ -18,7 +18,6 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "exec/HiddenCommand.h"
@@ -232,30 +231,33 @@ class MessageProbe {
   // Runs run on this thread while the probe posts; adds the delays, in ms.
   void During(const std::function<void()>& run, std::vector<Delay>& delays) {
     delays_ = &delays;
-    std::atomic<bool> stop{false};
-    std::atomic<bool> finished{false};
-    std::thread poster([&] {
-      while (!stop) {
-        postedAt_ = Seconds();
-        PostMessageA(window_, WM_APP, 0, 0);
-        if (WaitForSingleObject(handled_.get(), kProbeTimeoutMs) != WAIT_OBJECT_0) break;
-        Sleep(kProbeIntervalMs);
-      }
-      finished = true;
-    });
+    stop_ = false;
+    // A Win32 thread: the runtime's thread model has no std::thread.
+    UniqueHandle poster(CreateThread(nullptr, 0, PostEvery, this, 0, nullptr));
     run();
     delays_ = nullptr;
-    stop = true;
+    stop_ = true;
     // The last message may still be queued: handle it here, unrecorded.
-    while (!finished) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    HANDLE posterHandle = poster.get();
+    while (poster && MsgWaitForMultipleObjects(1, &posterHandle, FALSE, INFINITE, QS_ALLINPUT) !=
+                         WAIT_OBJECT_0) {
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
-    poster.join();
   }
 
  private:
+  static DWORD WINAPI PostEvery(void* parameter) {
+    auto* self = static_cast<MessageProbe*>(parameter);
+    while (!self->stop_) {
+      self->postedAt_ = Seconds();
+      PostMessageA(self->window_, WM_APP, 0, 0);
+      if (WaitForSingleObject(self->handled_.get(), kProbeTimeoutMs) != WAIT_OBJECT_0) break;
+      Sleep(kProbeIntervalMs);
+    }
+    return 0;
+  }
+
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<MessageProbe*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self && message == WM_APP) {
@@ -272,6 +274,7 @@ class MessageProbe {
   UniqueHandle handled_;
   HWND window_ = nullptr;
   std::atomic<double> postedAt_{0};
+  std::atomic<bool> stop_{false};
   std::vector<Delay>* delays_ = nullptr;
 };
 
