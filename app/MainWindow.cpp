@@ -7,6 +7,7 @@
 #include "cleanup/CleanupProcedures.h"
 #include "exec/HiddenCommand.h"
 #include "exec/IsDirectory.h"
+#include "exec/PathQueries.h"
 
 namespace {
 
@@ -203,5 +204,9 @@ void MainWindow::AppendPathBox(const Text& text) {
 }
 
 bool MainWindow::IsDirectory(const Text& path) { return ::IsDirectory(path); }
+
+Text MainWindow::FullPathName(const Text& path) { return ::FullPathName(path); }
+
+bool MainWindow::FileExists(const Text& path) { return ::FileExists(path); }
 
 bool MainWindow::WindowClosed() { return destroyed_; }

@@ -26,6 +26,8 @@ class MainWindow final : public CleanupHost {
   void WritePathBox(const Text& text) override;
   void AppendPathBox(const Text& text) override;
   bool IsDirectory(const Text& path) override;
+  Text FullPathName(const Text& path) override;
+  bool FileExists(const Text& path) override;
   bool WindowClosed() override;
 
  private:

@@ -17,6 +17,10 @@ class CleanupHost {
   virtual void WritePathBox(const Text& text) = 0;
   virtual void AppendPathBox(const Text& text) = 0;
   virtual bool IsDirectory(const Text& path) = 0;
+  // What Windows makes of path (GetFullPathNameA); empty when it fails.
+  virtual Text FullPathName(const Text& path) = 0;
+  // True for an existing file, false for a folder or nothing.
+  virtual bool FileExists(const Text& path) = 0;
   // True once the main window has been destroyed: no further command may run
   // and no control may be touched.
   virtual bool WindowClosed() = 0;

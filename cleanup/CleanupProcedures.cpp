@@ -1,13 +1,13 @@
 #include "cleanup/CleanupProcedures.h"
 
 #include "cleanup/CleanupHost.h"
+#include "cleanup/FolderPolicy.h"
 #include "cleanup/Products.h"
 #include "text/LinePath.h"
 #include "text/Text.h"
 
 namespace {
 
-const Text kBackslash = "\\";
 const Text kQuote = "\"";
 
 // Messages are pumped while a command runs, so the window may be gone when
@@ -43,26 +43,6 @@ Text UnquotedExecutablePath(const Text& path) {
   return closing > 0 ? LeftPart(rest, closing - 1) : rest;
 }
 
-bool IsAsciiLetter(int32_t code) {
-  return (code >= 'A' && code <= 'Z') || (code >= 'a' && code <= 'z');
-}
-
-// A drive folder (X:\...) or a network folder (\\server\...), ending in a
-// backslash. Anything else would make the commands hit relative paths.
-bool IsFullFolderPath(const Text& folder) {
-  const bool drive = IsAsciiLetter(ByteCodeAt(folder, 1)) && ByteCodeAt(folder, 2) == ':' &&
-                     ByteCodeAt(folder, 3) == '\\';
-  const bool network = ByteCodeAt(folder, 1) == '\\' && ByteCodeAt(folder, 2) == '\\' &&
-                       ByteLength(folder) > 3 && ByteCodeAt(folder, 3) != '\\';
-  return (drive || network) && CompareBytes(RightPart(folder, 1), kBackslash) == 0;
-}
-
-// The product folder from the query line that names the service program.
-Text FolderFromQueryLine(const Text& line) {
-  const Text path = UnquotedExecutablePath(DropLeading(line, kQueryLabelBytes));
-  return DropTrailing(ParentDirOf(path), kProtectFolderBytes);
-}
-
 // False when the window closed on the way.
 bool AutoCleanProduct(CleanupHost& host, const Product& product) {
   if (host.WindowClosed()) return false;
@@ -70,20 +50,38 @@ bool AutoCleanProduct(CleanupHost& host, const Product& product) {
   if (host.WindowClosed()) return false;
   const int32_t lineNumber = FindLineContaining(output, Text(kExecutablePathToken), false);
   if (lineNumber <= 0) return LogLine(host, product.notFoundMessage);
-  const Text folder = FolderFromQueryLine(GetLine(output, lineNumber));
-  if (!IsFullFolderPath(folder)) return LogLine(host, product.noFolderMessage);
+  const Text programPath =
+      UnquotedExecutablePath(DropLeading(GetLine(output, lineNumber), kQueryLabelBytes));
+  const Text folder = ServiceProductFolder(host, programPath);
+  if (ByteLength(folder) == 0) return LogLine(host, product.noFolderMessage);
   host.WritePathBox(folder);
   if (!LogLine(host, host.ReadPathBox())) return false;
   return RunProductLines(host, product, kAutoClean, folder);
 }
 
-bool IsUsableFolder(CleanupHost& host, const Text& folder) {
-  return ByteLength(folder) >= 2 && host.IsDirectory(folder);
+// Shows the folder about to be cleaned in the path box: the rest of it
+// appended when the box holds its start (the caret then ends after it, as
+// when only a backslash is added), else the whole folder.
+void ShowFolder(CleanupHost& host, const Text& boxText, const Text& folder) {
+  if (CompareBytes(boxText, folder) == 0) return;
+  const int32_t boxLength = ByteLength(boxText);
+  if (CompareBytes(LeftPart(folder, boxLength), boxText) == 0) {
+    host.AppendPathBox(DropLeading(folder, boxLength));
+  } else {
+    host.WritePathBox(folder);
+  }
 }
 
-bool EndsInBackslash(const Text& folder) {
-  bool isDoubleByte = false;
-  return CompareBytes(CharAtPosition(folder, ByteLength(folder), isDoubleByte), kBackslash) == 0;
+// The text of the path box through the gate, shown in the box as it will be
+// cleaned; the empty Text after logging the invalid-folder message.
+Text GatedBoxFolder(CleanupHost& host, const Text& boxText) {
+  const Text folder = TypedProductFolder(host, boxText);
+  if (ByteLength(folder) == 0) {
+    LogLine(host, kInvalidFolderMessage);
+    return Text();
+  }
+  ShowFolder(host, boxText, folder);
+  return folder;
 }
 
 }  // namespace
@@ -101,23 +99,14 @@ void OnManualCleanClicked(CleanupHost& host) {
     LogLine(host, kEnterAddressMessage);
     return;
   }
-  if (!host.IsDirectory(typed)) {
-    LogLine(host, kInvalidFolderMessage);
-    return;
-  }
-  if (!EndsInBackslash(typed)) host.AppendPathBox(kBackslash);
+  const Text folderA = GatedBoxFolder(host, typed);
+  if (ByteLength(folderA) == 0) return;
+  if (!RunProductLines(host, kProducts[0], kManualClean, folderA)) return;
 
-  const Product& viewer = kProducts[0];
-  const Product& archiver = kProducts[1];
-  const Text folderA = host.ReadPathBox();
-  if (!RunProductLines(host, viewer, kManualClean, folderA)) return;
-
-  // The box may have been edited, or emptied, while the viewer's commands ran.
-  const Text folderB = host.ReadPathBox();
-  if (!IsUsableFolder(host, folderB)) {
-    LogLine(host, kInvalidFolderMessage);
-    return;
-  }
-  const Text archiverFolder = EndsInBackslash(folderB) ? folderB : ConcatText(folderB, kBackslash);
-  RunProductLines(host, archiver, kManualClean, archiverFolder);
+  // The box may have been edited, or emptied, while the viewer's commands
+  // ran: it goes through the gate again.
+  if (host.WindowClosed()) return;
+  const Text folderB = GatedBoxFolder(host, host.ReadPathBox());
+  if (ByteLength(folderB) == 0) return;
+  RunProductLines(host, kProducts[1], kManualClean, folderB);
 }

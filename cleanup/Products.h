@@ -18,6 +18,9 @@ struct CommandLineParts {
   // The folder removal is logged before it runs, so the log names what went.
   bool loggedBeforeRun;
   unsigned procedures;
+  // The name after the folder is a file of the product; a typed folder must
+  // hold one of them.
+  bool namesProductFile = false;
 };
 
 constexpr int kCommandLineCount = 9;
@@ -43,14 +46,14 @@ constexpr std::array<Product, 2> kProducts{{
             {"net stop ViewPic_2345Svc", "", false, false, kBoth},
             {"SC delete ViewPic_2345Svc", "", false, false, kBoth},
             {"rd /s /q \"", "Protect\"", true, true, kBoth},
-            {"del /f /s /q \"", "2345PicUpdate.exe\"", true, false, kBoth},
-            {"del /f /s /q \"", "Pic_2345Upgrade.dll\"", true, false, kBoth},
-            {"del /f /s /q \"", "Pic_2345Upgrade.exe\"", true, false, kBoth},
+            {"del /f /s /q \"", "2345PicUpdate.exe\"", true, false, kBoth, true},
+            {"del /f /s /q \"", "Pic_2345Upgrade.dll\"", true, false, kBoth, true},
+            {"del /f /s /q \"", "Pic_2345Upgrade.exe\"", true, false, kBoth, true},
             {"", "", false, false, 0},
             {"netsh advfirewall firewall delete rule name=\"disconnect2345pic\"", "", false, false,
              kAutoClean},
             {"netsh advfirewall firewall add rule name=\"disconnect2345pic\" dir=in program=\"",
-             "2345Pic.exe\" action=block", true, false, kAutoClean},
+             "2345Pic.exe\" action=block", true, false, kAutoClean, true},
         }},
     },
     {
@@ -61,15 +64,15 @@ constexpr std::array<Product, 2> kProducts{{
             {"net stop HaoZipSvc", "", false, false, kBoth},
             {"SC delete HaoZipSvc", "", false, false, kBoth},
             {"rd /s /q \"", "Protect\"", true, true, kBoth},
-            {"del /f /s /q \"", "HaoZipUpdate.exe\"", true, false, kBoth},
-            {"del /f /s /q \"", "Haozip_2345Upgrade.dll\"", true, false, kBoth},
-            {"del /f /s /q \"", "Haozip_2345Upgrade.exe\"", true, false, kBoth},
+            {"del /f /s /q \"", "HaoZipUpdate.exe\"", true, false, kBoth, true},
+            {"del /f /s /q \"", "Haozip_2345Upgrade.dll\"", true, false, kBoth, true},
+            {"del /f /s /q \"", "Haozip_2345Upgrade.exe\"", true, false, kBoth, true},
             {"netsh advfirewall firewall delete rule name=\"Haozip_2345DLAgent_Rule\"", "", false,
              false, kBoth},
             {"netsh advfirewall firewall delete rule name=\"disconnect2345zip\"", "", false, false,
              kAutoClean},
             {"netsh advfirewall firewall add rule name=\"disconnect2345zip\" dir=in program=\"",
-             "HaoZip.exe\" action=block", true, false, kAutoClean},
+             "HaoZip.exe\" action=block", true, false, kAutoClean, true},
         }},
     },
 }};
@@ -79,7 +82,9 @@ constexpr std::array<Product, 2> kProducts{{
 constexpr int kQueryLabelBytes = 29;
 constexpr std::string_view kExecutablePathToken = "BINARY_PATH_NAME";
 // The service program lives in the product's "Protect\" subfolder.
-constexpr int kProtectFolderBytes = 8;
+constexpr std::string_view kProtectSubfolder = "Protect\\";
+constexpr int kProtectFolderBytes = static_cast<int>(kProtectSubfolder.size());
+static_assert(kProtectFolderBytes == 8);
 
 constexpr std::string_view kEnterAddressMessage = "请输入一个地址";
 constexpr std::string_view kInvalidFolderMessage = "请输入有效的2345看图王根目录,或者好压的根目录";

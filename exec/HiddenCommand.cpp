@@ -47,8 +47,34 @@ DWORD ReadWaiting(HANDLE pipe, Text& output) {
 
 }  // namespace
 
-const char* InterpreterPrefix(int32_t osType) {
-  return osType > 2 ? "cmd.exe /c " : "command.com /c ";
+Text SystemFolder() {
+  char buffer[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? Text(buffer, length) : Text();
+}
+
+Text WindowsFolder() {
+  char buffer[MAX_PATH] = {};
+  const UINT length = GetWindowsDirectoryA(buffer, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? Text(buffer, length) : Text();
+}
+
+// Named by full path, so no file next to the program or in the current
+// folder can stand in for the interpreter.
+Text InterpreterPath(int32_t osType) {
+  const Text folder = osType > 2 ? SystemFolder() : WindowsFolder();
+  if (folder.empty()) return Text();
+  return ConcatText(folder, osType > 2 ? "\\cmd.exe" : "\\command.com");
+}
+
+Text InterpreterPrefix(int32_t osType) {
+  const Text path = InterpreterPath(osType);
+  if (path.empty()) return Text();
+  // /d: no AutoRun command from the registry runs before ours.
+  if (osType > 2) return ConcatText("\"", path, "\" /d /c ");
+  // command.com takes no quoted program name; the Windows folder of that
+  // family has a short name.
+  return ConcatText(path, " /c ");
 }
 
 int32_t GetOsType() {
@@ -97,13 +123,20 @@ Text RunHiddenCommand(const Text& command) {
   startup.hStdError = writeEnd.get();
 
   // CreateProcessA may write into the command line: it gets its own copy.
-  Text commandLine = ConcatText(InterpreterPrefix(GetOsType()), command);
+  const int32_t osType = GetOsType();
+  const Text interpreter = InterpreterPath(osType);
+  Text commandLine = ConcatText(InterpreterPrefix(osType), command);
+  // The children start in the system folder: cmd looks for sc, net and netsh
+  // in its current folder before the path.
+  const Text childFolder = SystemFolder();
   PROCESS_INFORMATION child = {};
   // A console without a window, shared by the tools the interpreter starts:
   // nothing flashes up, even where a terminal application hosts consoles, and
   // no console window is made per command (a quarter second each under Wine).
-  const BOOL created = sys::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                           CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child);
+  const BOOL created =
+      !interpreter.empty() && !childFolder.empty() &&
+      sys::CreateProcessA(interpreter.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                          CREATE_NO_WINDOW, nullptr, childFolder.c_str(), &startup, &child);
   UniqueHandle thread(created ? child.hThread : nullptr);
   UniqueHandle process(created ? child.hProcess : nullptr);
   writeEnd.reset();

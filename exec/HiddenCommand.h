@@ -13,5 +13,15 @@ Text BytesToText(const char* bytes, int32_t length);
 // 3 on the NT family, 2 on Windows 95/98/Me, 1 on Win32s, 0 otherwise.
 int32_t GetOsType();
 
-// The interpreter's command-line prefix for an OS type of GetOsType.
-const char* InterpreterPrefix(int32_t osType);
+// The system folder and the Windows folder, without a closing backslash;
+// the empty Text when Windows cannot tell.
+Text SystemFolder();
+Text WindowsFolder();
+
+// The interpreter for an OS type of GetOsType, by full path: cmd.exe in the
+// system folder, command.com in the Windows folder. Empty when unknown.
+Text InterpreterPath(int32_t osType);
+
+// The interpreter's command-line prefix for an OS type of GetOsType; it
+// ends in a space. Empty when the interpreter's folder is unknown.
+Text InterpreterPrefix(int32_t osType);

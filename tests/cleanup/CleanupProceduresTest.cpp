@@ -41,6 +41,13 @@ const Text kMissingServiceOutput =
     "[SC] OpenService FAILED 1060:\r\n\r\n"
     "The specified service does not exist as an installed service.\r\n\r\n";
 
+// A product folder as the gate wants it: an existing folder that holds one
+// of the product files the commands name.
+void AddProductFolder(FakeCleanupHost& host, const Text& folder) {
+  host.directories.insert(folder);
+  host.files.insert(folder + "2345Pic.exe");
+}
+
 void AddRun(Transcript& t, const Text& command) {
   t.push_back(RunEvent(command));
   t.push_back(LogEvent(DefaultOutput(command)));
@@ -115,6 +122,8 @@ Transcript Splice(const Transcript& outer, int n, const Transcript& nested) {
 }
 
 void InstallBothProducts(FakeCleanupHost& host) {
+  AddProductFolder(host, kViewerFolder);
+  AddProductFolder(host, kArchiverFolder);
   host.outputs[kViewerQuery] = QueryOutput("ViewPic_2345Svc", kViewerFolder + "Protect\\svc.exe");
   host.outputs[kArchiverQuery] = QueryOutput("HaoZipSvc", kArchiverFolder + "Protect\\HaoZipSvc.exe");
 }
@@ -139,6 +148,7 @@ TEST_P(AutoCleanScenarios, RunsEachFoundProductAndReportsTheOthers) {
   const AutoScenario& s = GetParam();
   FakeCleanupHost host;
   host.pathBox = kTypedBefore;
+  InstallBothProducts(host);
   host.outputs[kViewerQuery] =
       s.viewerInstalled ? QueryOutput("ViewPic_2345Svc", kViewerFolder + "Protect\\svc.exe")
                         : kMissingServiceOutput;
@@ -215,6 +225,7 @@ TEST_P(ViewerQueryOutputs, GiveTheProductFolderOrSkipTheProduct) {
   host.pathBox = kTypedBefore;
   host.outputs[kViewerQuery] = c.output;
   host.outputs[kArchiverQuery] = kMissingServiceOutput;
+  if (!c.folder.empty()) host.directories.insert(c.folder);
 
   OnAutoCleanClicked(host);
 
@@ -252,7 +263,7 @@ INSTANTIATE_TEST_SUITE_P(
         QueryCase{"LowerCaseDriveAndDoubleByteName",
                   QueryOutput(kSvc, "d:\\\xBF\xB4\x95\x5C\\Protect\\svc.exe"),
                   "d:\\\xBF\xB4\x95\x5C\\"},
-        QueryCase{"DriveRoot", QueryOutput(kSvc, "C:\\Protect\\svc.exe"), "C:\\"},
+        QueryCase{"DriveRoot", QueryOutput(kSvc, "C:\\Protect\\svc.exe"), ""},
         QueryCase{"EmptyPath", QueryOutput(kSvc, ""), ""},
         QueryCase{"ShortLabelLine", "  BINARY_PATH_NAME : C:\\x\r\n", ""},
         QueryCase{"NoBackslash", QueryOutput(kSvc, "svc.exe"), ""},
@@ -291,8 +302,7 @@ TEST_P(ManualValidFolders, CompleteTheBackslashAndRunBothProducts) {
   const TypedFolder& c = GetParam();
   FakeCleanupHost host;
   host.pathBox = c.typed;
-  // The folder is tested again, with its backslash, before the archiver.
-  host.directories = {c.typed, c.folder};
+  AddProductFolder(host, c.folder);
 
   OnManualCleanClicked(host);
 
@@ -307,8 +317,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TypedFolder{"WithoutBackslash", "D:\\Apps", "D:\\Apps\\"},
                     TypedFolder{"WithBackslash", "D:\\Apps\\", "D:\\Apps\\"},
                     TypedFolder{"EndsInDoubleByte", "D:\\\xBF\xB4", "D:\\\xBF\xB4\\"},
-                    // The 0x5C trail byte passes for the closing backslash.
-                    TypedFolder{"EndsInTrailByte5C", "D:\\\x95\x5C", "D:\\\x95\x5C"}),
+                    // The 0x5C second byte is no closing backslash.
+                    TypedFolder{"EndsInTrailByte5C", "D:\\\x95\x5C", "D:\\\x95\x5C\\"},
+                    TypedFolder{"ShownAsResolved", "D:/Apps/x/..", "D:\\Apps\\"}),
     [](const testing::TestParamInfo<TypedFolder>& info) { return std::string(info.param.name); });
 
 TEST(ManualClean, RejectsTooShortAndNonDirectoryInput) {
@@ -320,12 +331,14 @@ TEST(ManualClean, RejectsTooShortAndNonDirectoryInput) {
       {"C", kEnterAddress},  // a directory, but too short to be tested
       {"C:\\file.txt", kInvalidFolder},
       {"C:\\missing", kInvalidFolder},
+      {"C:\\NoProduct", kInvalidFolder},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
     FakeCleanupHost host;
     host.pathBox = c.typed;
-    host.directories = {"C"};
+    host.directories = {"C", "C:\\NoProduct\\"};
+    host.files = {"C:\\file.txt"};
     OnManualCleanClicked(host);
     EXPECT_EQ(host.transcript, Transcript{LogEvent(c.message)});
     EXPECT_EQ(host.pathBox, c.typed);
@@ -349,7 +362,8 @@ TEST(ManualClean, FolderBIsReadAgainAndCheckedAgain) {
     SCOPED_TRACE(c.boxDuringViewer);
     FakeCleanupHost host;
     host.pathBox = "D:\\Apps\\";
-    host.directories = {"D:\\Apps\\", "E:\\Other", "E:\\Other\\"};
+    AddProductFolder(host, "D:\\Apps\\");
+    AddProductFolder(host, "E:\\Other\\");
     host.duringCommand = [&](int index) {
       if (index == 2) host.pathBox = c.boxDuringViewer;
     };
@@ -360,7 +374,7 @@ TEST(ManualClean, FolderBIsReadAgainAndCheckedAgain) {
     AddAll(expected, c.archiverFolder.empty() ? Transcript{LogEvent(kInvalidFolder)}
                                               : ArchiverLines(c.archiverFolder, false));
     EXPECT_EQ(host.transcript, expected);
-    EXPECT_EQ(host.pathBox, c.boxDuringViewer);
+    EXPECT_EQ(host.pathBox, c.archiverFolder.empty() ? c.boxDuringViewer : c.archiverFolder);
   }
 }
 
@@ -385,7 +399,7 @@ TEST(WindowClosed, DuringAnyCommandEndsTheClick) {
       FakeCleanupHost host;
       InstallBothProducts(host);
       host.pathBox = "D:\\Apps\\";
-      host.directories = {"D:\\Apps\\"};
+      AddProductFolder(host, "D:\\Apps\\");
       host.duringCommand = [&](int index) {
         if (index == closeAt) host.closed = true;
       };
@@ -398,7 +412,6 @@ TEST(WindowClosed, DuringAnyCommandEndsTheClick) {
 TEST(NestedClick, EntriesStandBetweenThoseOfTheInterruptedRun) {
   FakeCleanupHost host;
   InstallBothProducts(host);
-  host.directories = {kViewerFolder};
   // The manual click comes during the viewer's C2, with the viewer's folder
   // already in the box.
   host.duringCommand = [&host](int index) {
@@ -414,7 +427,7 @@ TEST(NestedClick, AutoCleanDuringManualChangesFolderB) {
   FakeCleanupHost host;
   InstallBothProducts(host);
   host.pathBox = "D:\\Apps";
-  host.directories = {"D:\\Apps", kArchiverFolder};
+  AddProductFolder(host, "D:\\Apps\\");
   host.duringCommand = [&host](int index) {
     if (index == 0) OnAutoCleanClicked(host);
   };
@@ -431,7 +444,7 @@ TEST(NestedClick, WindowClosedInsideTheNestedRunStopsBoth) {
   FakeCleanupHost host;
   InstallBothProducts(host);
   host.pathBox = "D:\\Apps\\";
-  host.directories = {"D:\\Apps\\"};
+  AddProductFolder(host, "D:\\Apps\\");
   // Outer manual click: commands 0..2; nested automatic click from 3 on.
   host.duringCommand = [&host](int index) {
     if (index == 2) OnAutoCleanClicked(host);

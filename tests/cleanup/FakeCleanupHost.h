@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "FullPathEmulation.h"
 #include "cleanup/CleanupHost.h"
 
 // One entry per command run ("run ...") and per log entry ("log ..."), in
@@ -20,13 +21,16 @@ inline std::string LogEvent(const Text& line) { return "log " + line; }
 // What a command prints unless the test gives it canned output.
 inline Text DefaultOutput(const Text& command) { return "<" + command + ">\r\n"; }
 
-// A scripted window and runner: canned output per command, a path box, a set
-// of existing directories, and a hook that runs while a command "runs" (to
+// A scripted window and runner: canned output per command, a path box, sets
+// of existing directories and files, a current folder for relative paths,
+// and a hook that runs while a command "runs" (to
 // edit the box, close the window or click a button nested in the run).
 class FakeCleanupHost : public CleanupHost {
  public:
   std::map<Text, Text> outputs;
   std::set<Text> directories;
+  std::set<Text> files;
+  Text currentFolder = "C:\\app";
   Text pathBox;
   bool closed = false;
   Transcript transcript;
@@ -66,6 +70,8 @@ class FakeCleanupHost : public CleanupHost {
     directoryQueries.push_back(path);
     return directories.count(path) != 0;
   }
+  Text FullPathName(const Text& path) override { return EmulatedFullPathName(path, currentFolder); }
+  bool FileExists(const Text& path) override { return files.count(path) != 0; }
   bool WindowClosed() override { return closed; }
 
  private:

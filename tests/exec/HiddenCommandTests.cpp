@@ -50,15 +50,38 @@ TEST(RunHiddenCommand, AChunkEndsAtItsFirstZeroByte) {
 
 TEST(RunHiddenCommand, InterpreterPrefixFollowsTheOsType) {
   EXPECT_EQ(GetOsType(), 3);
+  const std::string system = SystemFolder();
+  const std::string windows = WindowsFolder();
+  ASSERT_GT(system.size(), 3u);
+  ASSERT_GT(windows.size(), 3u);
   const struct {
     int32_t osType;
+    std::string path;
     std::string prefix;
-  } cases[] = {{3, "cmd.exe /c "}, {2, "command.com /c "}, {1, "command.com /c "},
-               {0, "command.com /c "}};
+  } cases[] = {{3, system + "\\cmd.exe", "\"" + system + "\\cmd.exe\" /d /c "},
+               {2, windows + "\\command.com", windows + "\\command.com /c "},
+               {1, windows + "\\command.com", windows + "\\command.com /c "},
+               {0, windows + "\\command.com", windows + "\\command.com /c "}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.osType);
+    EXPECT_EQ(InterpreterPath(c.osType), c.path);
     EXPECT_EQ(InterpreterPrefix(c.osType), c.prefix);
   }
+}
+
+// A program's folder, or the current one, may be writable by others: a
+// command found there must never run in place of the system's own.
+TEST(RunHiddenCommand, NothingInTheCurrentFolderAnswersACommand) {
+  const TempFolder folder;
+  folder.WriteFile("vkplanted.bat", "@echo PLANTED-RAN\r\n");
+  char saved[MAX_PATH] = {};
+  ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, saved), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+  const Text output = RunHiddenCommand("vkplanted& cd");
+  SetCurrentDirectoryA(saved);
+  EXPECT_EQ(output.find("PLANTED-RAN"), std::string::npos) << output;
+  // The children start in the system folder.
+  EXPECT_NE(output.find(SystemFolder() + "\r\n"), std::string::npos) << output;
 }
 
 TEST(BytesToText, KeepsTheBytesBeforeTheFirstZero) {
@@ -128,7 +151,9 @@ struct HandleLedger {
   std::vector<HANDLE> open;
   int strayCloses = 0;
   HANDLE process = nullptr;
+  std::string application;
   std::string commandLine;
+  std::string directory;
   STARTUPINFOA startup = {};
   BOOL inheritHandles = FALSE;
   DWORD creationFlags = 0;
@@ -157,7 +182,9 @@ BOOL WINAPI LedgerCreateProcessA(LPCSTR application, LPSTR commandLine,
                                  LPSECURITY_ATTRIBUTES threadSecurity, BOOL inheritHandles,
                                  DWORD flags, LPVOID environment, LPCSTR directory,
                                  LPSTARTUPINFOA startup, LPPROCESS_INFORMATION info) {
+  gLedger.application = application ? application : "";
   gLedger.commandLine = commandLine;
+  gLedger.directory = directory ? directory : "";
   gLedger.startup = *startup;
   gLedger.inheritHandles = inheritHandles;
   gLedger.creationFlags = flags;
@@ -310,7 +337,10 @@ class StandInTest : public testing::Test {
 
 TEST_F(StandInTest, StartsTheInterpreterHiddenWithOnePipeForBothOutputs) {
   EXPECT_EQ(RunHiddenCommand("echo \"q\" %PATH:~0,0%x"), "\"q\" x\r\n");
-  EXPECT_EQ(gLedger.commandLine, "cmd.exe /c echo \"q\" %PATH:~0,0%x");
+  const std::string interpreter = SystemFolder() + "\\cmd.exe";
+  EXPECT_EQ(gLedger.application, interpreter);
+  EXPECT_EQ(gLedger.commandLine, "\"" + interpreter + "\" /d /c echo \"q\" %PATH:~0,0%x");
+  EXPECT_EQ(gLedger.directory, SystemFolder());
   EXPECT_TRUE(gLedger.inheritHandles);
   EXPECT_EQ(gLedger.creationFlags, static_cast<DWORD>(CREATE_NO_WINDOW));
   EXPECT_EQ(gLedger.startup.dwFlags,
