@@ -347,14 +347,22 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const bool cpuKnown = !self.empty() && !server.empty() &&
                         ReadHostFile(self + "/comm").compare(0, 10, "exec_bench") == 0;
   const std::string child = ChildProgram();
-  bool outputsAgree = true;
+  // Every output is checked; the first one that is not as expected is named.
+  std::string wrongOutput;
+  const auto expect = [&](const Text& output, size_t length, const char* what, Runner run) {
+    if (output.size() == length || !wrongOutput.empty()) return;
+    const auto runner = std::find(kRunners, kRunners + kRunnerCount, run) - kRunners;
+    wrongOutput = std::string(what) + " (runner " + std::to_string(runner) + "): " +
+                  std::to_string(output.size()) + " bytes, " + std::to_string(length) +
+                  " expected: " + output.substr(0, 200);
+  };
   MessageProbe probe;
 
   const Text shortCommand = child + " write " + std::to_string(kShortOutputBytes);
   const Sample sequence = Interleave(rounds, [&](Runner run) {
     const double start = Seconds();
     for (int i = 0; i < kSequenceLength; ++i) {
-      outputsAgree &= run(shortCommand).size() == kShortOutputBytes;
+      expect(run(shortCommand), kShortOutputBytes, "short command", run);
     }
     return Seconds() - start;
   });
@@ -362,7 +370,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const Text captureCommand = child + " write " + std::to_string(kCaptureBytes);
   const Sample capture = Interleave(rounds, [&](Runner run) {
     const double start = Seconds();
-    outputsAgree &= run(captureCommand).size() == kCaptureBytes;
+    expect(run(captureCommand), kCaptureBytes, "capture", run);
     return Seconds() - start;
   });
 
@@ -375,7 +383,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const double serverStart = ProcessCpuSeconds(server);
     const double ownStart = ProcessCpuSeconds(self);
     const double start = Seconds();
-    outputsAgree &= run(sleepCommand).empty();
+    expect(run(sleepCommand), 0, "sleep", run);
     const double elapsed = Seconds() - start;
     const double own = ProcessCpuSeconds(self) - ownStart;
     const double serverUsed = ProcessCpuSeconds(server) - serverStart;
@@ -389,16 +397,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   sys::CreateProcessA.address = TimedCreateProcessA;
   const Text quietCommand = child + " sleep " + std::to_string(kQuietRunMs);
   for (int round = 0; round < rounds; ++round) {
-    probe.During([&] { outputsAgree &= RunHiddenCommand(quietCommand).empty(); },
+    probe.During([&] { expect(RunHiddenCommand(quietCommand), 0, "quiet run", kRunners[0]); },
                  quietDelays);
-    probe.During([&] { outputsAgree &= RunHiddenCommand(captureCommand).size() == kCaptureBytes; },
+    probe.During(
+        [&] { expect(RunHiddenCommand(captureCommand), kCaptureBytes, "probed capture", kRunners[0]); },
                  captureDelays);
   }
 
   std::fprintf(out,
                "%d interleaved rounds, medians; children started by a windowed program; "
                "outputs %s\n",
-               rounds, outputsAgree ? "as expected" : "WRONG");
+               rounds, wrongOutput.empty() ? "as expected" : ("WRONG: " + wrongOutput).c_str());
   std::fprintf(out, "%-34s %12s %12s %12s %8s %8s   %s\n", "", "RunHidden", "new console",
                "no window", "/console", "/no win", "target");
   ReportTimes(out, "19 short commands in sequence", sequence, kSequenceTarget);
@@ -422,5 +431,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::fprintf(out, "%-34s median %.2f ms, slowest %.2f ms\n", "launch of a child (CreateProcessA)",
                Median(launches), Percentile(launches, 100));
   std::fclose(out);
-  return outputsAgree ? 0 : 1;
+  return wrongOutput.empty() ? 0 : 1;
 }
