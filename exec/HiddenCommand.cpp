@@ -45,19 +45,28 @@ DWORD ReadWaiting(HANDLE pipe, Text& output) {
   return read;
 }
 
+// A folder that Windows names into a buffer, without a closing backslash.
+Text QueryFolder(UINT(WINAPI* query)(LPSTR, UINT)) {
+  char buffer[MAX_PATH] = {};
+  const UINT length = query(buffer, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? Text(buffer, length) : Text();
+}
+
+// The command-line prefix for the interpreter at path.
+Text PrefixFor(int32_t osType, const Text& path) {
+  if (path.empty()) return Text();
+  // /d: no AutoRun command from the registry runs before ours.
+  if (osType > 2) return ConcatText("\"", path, "\" /d /c ");
+  // command.com takes no quoted program name; the Windows folder of that
+  // family has a short name.
+  return ConcatText(path, " /c ");
+}
+
 }  // namespace
 
-Text SystemFolder() {
-  char buffer[MAX_PATH] = {};
-  const UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? Text(buffer, length) : Text();
-}
+Text SystemFolder() { return QueryFolder(GetSystemDirectoryA); }
 
-Text WindowsFolder() {
-  char buffer[MAX_PATH] = {};
-  const UINT length = GetWindowsDirectoryA(buffer, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? Text(buffer, length) : Text();
-}
+Text WindowsFolder() { return QueryFolder(GetWindowsDirectoryA); }
 
 // Named by full path, so no file next to the program or in the current
 // folder can stand in for the interpreter.
@@ -67,15 +76,7 @@ Text InterpreterPath(int32_t osType) {
   return ConcatText(folder, osType > 2 ? "\\cmd.exe" : "\\command.com");
 }
 
-Text InterpreterPrefix(int32_t osType) {
-  const Text path = InterpreterPath(osType);
-  if (path.empty()) return Text();
-  // /d: no AutoRun command from the registry runs before ours.
-  if (osType > 2) return ConcatText("\"", path, "\" /d /c ");
-  // command.com takes no quoted program name; the Windows folder of that
-  // family has a short name.
-  return ConcatText(path, " /c ");
-}
+Text InterpreterPrefix(int32_t osType) { return PrefixFor(osType, InterpreterPath(osType)); }
 
 int32_t GetOsType() {
   OSVERSIONINFOA info = {};
@@ -125,7 +126,7 @@ Text RunHiddenCommand(const Text& command) {
   // CreateProcessA may write into the command line: it gets its own copy.
   const int32_t osType = GetOsType();
   const Text interpreter = InterpreterPath(osType);
-  Text commandLine = ConcatText(InterpreterPrefix(osType), command);
+  Text commandLine = ConcatText(PrefixFor(osType, interpreter), command);
   // The children start in the system folder: cmd looks for sc, net and netsh
   // in its current folder before the path.
   const Text childFolder = SystemFolder();
